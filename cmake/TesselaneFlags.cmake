@@ -1,0 +1,24 @@
+# Flags every target of ours links PRIVATE: warnings, exact floating point, sanitizers.
+add_library(tesselane_build_flags INTERFACE)
+add_library(tesselane::build_flags ALIAS tesselane_build_flags)
+
+if(MSVC)
+    target_compile_options(tesselane_build_flags INTERFACE /W4 /fp:precise)
+    if(TESSELANE_WARNINGS_AS_ERRORS)
+        target_compile_options(tesselane_build_flags INTERFACE /WX)
+    endif()
+else()
+    target_compile_options(tesselane_build_flags INTERFACE
+        -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+        # Real arithmetic rounds as written: no fused multiply-add, no reassociation.
+        -ffp-contract=off)
+    if(TESSELANE_WARNINGS_AS_ERRORS)
+        target_compile_options(tesselane_build_flags INTERFACE -Werror)
+    endif()
+endif()
+
+if(TESSELANE_SANITIZE)
+    target_compile_options(tesselane_build_flags INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(tesselane_build_flags INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tesselane {
+
+// The one way a real becomes a 32-bit integer in this library. Toward zero; a value beyond
+// the int32_t range (infinities included) clamps to INT32_MIN or INT32_MAX by its sign, and
+// NaN gives 0.
+int32_t truncToInt32(double value);
+
+// floor(value) as an int32_t, clamped and NaN-safe as truncToInt32.
+int32_t floorToInt32(double value);
+
+}  // namespace tesselane

@@ -1,0 +1,11 @@
+#pragma once
+
+// The whole C++ surface of the library.
+
+#include "tesselane/effects/filters/kernel.h"
+#include "tesselane/effects/patchwork/patchwork.h"
+#include "tesselane/image/bmp.h"
+#include "tesselane/image/colour.h"
+#include "tesselane/image/image.h"
+#include "tesselane/image/pixel.h"
+#include "tesselane/image/real.h"

@@ -1,0 +1,10 @@
+#include "tools/operation.h"
+
+namespace tesselane::tool {
+
+const std::vector<Operation>& geometryOperations() {
+    static const std::vector<Operation> operations = {};
+    return operations;
+}
+
+}  // namespace tesselane::tool
