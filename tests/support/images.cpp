@@ -8,7 +8,7 @@ std::unique_ptr<Image> randomImage(int32_t width, int32_t height, uint32_t seed)
     auto image = std::make_unique<Image>(width, height);
     std::mt19937 generator(seed);
     for (int32_t i = 0; i < image->pixelCount; ++i) {
-        const uint32_t bits = generator();
+        const auto bits = static_cast<uint32_t>(generator());
         image->pixels[i] = Pixel{static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8),
                                  static_cast<uint8_t>(bits >> 16),
                                  static_cast<uint8_t>(bits >> 24)};

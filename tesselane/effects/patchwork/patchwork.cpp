@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 namespace tesselane {
 namespace {
@@ -15,12 +14,29 @@ constexpr Pixel kMasks[4] = {
     {0, 0, 255, 0},
     {255, 255, 0, 0},
 };
-constexpr Pixel kKeepNothing{0, 0, 0, 0};
 constexpr Pixel kBlank{255, 255, 255, 0};
 
 int64_t floorDiv(int64_t a, int64_t b) {
     const int64_t q = a / b;
     return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+uint32_t asWord(Pixel p) {
+    uint32_t word;
+    std::memcpy(&word, &p, sizeof word);
+    return word;
+}
+
+// out = (in & keep) | fill over count pixels, a word per pixel.
+void applyMask(const Pixel* in, Pixel* out, size_t count, uint32_t keep, uint32_t fill) {
+    const auto* from = reinterpret_cast<const uint8_t*>(in);
+    auto* to = reinterpret_cast<uint8_t*>(out);
+    for (size_t k = 0; k < count; ++k) {
+        uint32_t word;
+        std::memcpy(&word, from + 4 * k, sizeof word);
+        word = (word & keep) | fill;
+        std::memcpy(to + 4 * k, &word, sizeof word);
+    }
 }
 
 }  // namespace
@@ -32,39 +48,33 @@ std::unique_ptr<Image> makePatchwork(const Image& source, int32_t tileSize) {
     auto result = std::make_unique<Image>(width, height, Image::Unfilled{});
     const int64_t tileRows = 2 * int64_t{width} / t;
 
-    // Along a row the tile, and so the mask, repeats every 4 tiles: moving t to the right
-    // raises j by one and keeps i. Each row is therefore the source under a repeating
-    // pattern of (keep, fill) byte masks: out = (in & keep) | fill, fill being the blank
-    // value where the tile row is not drawn.
-    const size_t period = static_cast<size_t>(std::min<int64_t>(4 * t, width));
-    std::vector<uint8_t> keep(period * sizeof(Pixel));
-    std::vector<uint8_t> fill(period * sizeof(Pixel));
-    const auto* in = reinterpret_cast<const uint8_t*>(source.pixels.get());
-    auto* out = reinterpret_cast<uint8_t*>(result->pixels.get());
-    const size_t rowBytes = static_cast<size_t>(width) * sizeof(Pixel);
+    uint32_t keep[4];
+    for (int m = 0; m < 4; ++m) keep[m] = asWord(kMasks[m]);
 
+    // Along a row, j = floor((x + y) / t) steps up where (x + y) mod t wraps and
+    // d = floor((x - y) / t) where (x - y) mod t wraps; between two such places the tile
+    // (i = j - d) and its mask stay the same, so each run takes one mask.
     for (int32_t y = 0; y < height; ++y) {
-        for (size_t k = 0; k < period; ++k) {
-            const int64_t x = static_cast<int64_t>(k);
-            const int64_t j = floorDiv(x + y, t);
-            const int64_t i = j - floorDiv(x - y, t);
-            const bool drawn = i < tileRows;
-            const Pixel keepMask = drawn ? kMasks[(j + 2 * i + 2) % 4] : kKeepNothing;
-            const Pixel fillValue = drawn ? kKeepNothing : kBlank;
-            std::memcpy(&keep[k * sizeof(Pixel)], &keepMask, sizeof(Pixel));
-            std::memcpy(&fill[k * sizeof(Pixel)], &fillValue, sizeof(Pixel));
-        }
-        const size_t rowStart = static_cast<size_t>(y) * rowBytes;
-        const uint8_t* from = in + rowStart;
-        uint8_t* to = out + rowStart;
-        for (size_t done = 0; done < rowBytes;) {
-            const size_t chunk = std::min(keep.size(), rowBytes - done);
-            const uint8_t* keepBytes = keep.data();
-            const uint8_t* fillBytes = fill.data();
-            for (size_t b = 0; b < chunk; ++b) {
-                to[done + b] = static_cast<uint8_t>((from[done + b] & keepBytes[b]) | fillBytes[b]);
+        const size_t rowStart = static_cast<size_t>(y) * static_cast<size_t>(width);
+        const Pixel* in = source.pixels.get() + rowStart;
+        Pixel* out = result->pixels.get() + rowStart;
+        int64_t j = floorDiv(y, t);
+        int64_t sumPhase = y - j * t;
+        int64_t d = floorDiv(-int64_t{y}, t);
+        int64_t differencePhase = -int64_t{y} - d * t;
+        for (int64_t x = 0; x < width;) {
+            const int64_t run = std::min({t - sumPhase, t - differencePhase, width - x});
+            const int64_t i = j - d;
+            if (i < tileRows) {
+                applyMask(in + x, out + x, static_cast<size_t>(run), keep[(j + 2 * i + 2) % 4], 0);
+            } else {
+                std::fill_n(out + x, run, kBlank);
             }
-            done += chunk;
+            x += run;
+            sumPhase += run;
+            differencePhase += run;
+            if (sumPhase == t) sumPhase = 0, ++j;
+            if (differencePhase == t) differencePhase = 0, ++d;
         }
     }
     return result;
