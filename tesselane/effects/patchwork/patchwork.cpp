@@ -1,7 +1,9 @@
 #include "tesselane/effects/patchwork/patchwork.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <vector>
 
 namespace tesselane {
 namespace {
@@ -27,14 +29,15 @@ uint32_t asWord(Pixel p) {
     return word;
 }
 
-// out = (in & keep) | fill over count pixels, a word per pixel.
-void applyMask(const Pixel* in, Pixel* out, size_t count, uint32_t keep, uint32_t fill) {
+// out = (in & keep) | fill, a word per pixel.
+void applyMasks(const Pixel* in, Pixel* out, size_t count, const uint32_t* keep,
+                const uint32_t* fill) {
     const auto* from = reinterpret_cast<const uint8_t*>(in);
     auto* to = reinterpret_cast<uint8_t*>(out);
     for (size_t k = 0; k < count; ++k) {
         uint32_t word;
         std::memcpy(&word, from + 4 * k, sizeof word);
-        word = (word & keep) | fill;
+        word = (word & keep[k]) | fill[k];
         std::memcpy(to + 4 * k, &word, sizeof word);
     }
 }
@@ -48,33 +51,44 @@ std::unique_ptr<Image> makePatchwork(const Image& source, int32_t tileSize) {
     auto result = std::make_unique<Image>(width, height, Image::Unfilled{});
     const int64_t tileRows = 2 * int64_t{width} / t;
 
-    uint32_t keep[4];
-    for (int m = 0; m < 4; ++m) keep[m] = asWord(kMasks[m]);
+    uint32_t masks[4];
+    for (int m = 0; m < 4; ++m) masks[m] = asWord(kMasks[m]);
+    const uint32_t blank = asWord(kBlank);
 
-    // Along a row, j = floor((x + y) / t) steps up where (x + y) mod t wraps and
-    // d = floor((x - y) / t) where (x - y) mod t wraps; between two such places the tile
-    // (i = j - d) and its mask stay the same, so each run takes one mask.
+    // Moving t to the right raises j by one and keeps i, so along a row the masks repeat
+    // every 4 tiles: each row is the source under a pattern of (keep, fill) words of that
+    // period, out = (in & keep) | fill, fill being the blank value where a tile row is not
+    // drawn. The pattern itself comes in runs: j = floor((x + y) / t) steps up where
+    // (x + y) mod t wraps and d = floor((x - y) / t) where (x - y) mod t wraps, and between
+    // two such places the tile (j, i = j - d) stays the same.
+    const size_t period = static_cast<size_t>(std::min<int64_t>(4 * t, width));
+    std::vector<uint32_t> keep(period);
+    std::vector<uint32_t> fill(period);
     for (int32_t y = 0; y < height; ++y) {
-        const size_t rowStart = static_cast<size_t>(y) * static_cast<size_t>(width);
-        const Pixel* in = source.pixels.get() + rowStart;
-        Pixel* out = result->pixels.get() + rowStart;
         int64_t j = floorDiv(y, t);
         int64_t sumPhase = y - j * t;
         int64_t d = floorDiv(-int64_t{y}, t);
         int64_t differencePhase = -int64_t{y} - d * t;
-        for (int64_t x = 0; x < width;) {
-            const int64_t run = std::min({t - sumPhase, t - differencePhase, width - x});
+        for (size_t x = 0; x < period;) {
+            const size_t run = static_cast<size_t>(
+                std::min({t - sumPhase, t - differencePhase, static_cast<int64_t>(period - x)}));
             const int64_t i = j - d;
-            if (i < tileRows) {
-                applyMask(in + x, out + x, static_cast<size_t>(run), keep[(j + 2 * i + 2) % 4], 0);
-            } else {
-                std::fill_n(out + x, run, kBlank);
-            }
+            const bool drawn = i < tileRows;
+            std::fill_n(keep.begin() + static_cast<std::ptrdiff_t>(x), run,
+                        drawn ? masks[(j + 2 * i + 2) % 4] : 0u);
+            std::fill_n(fill.begin() + static_cast<std::ptrdiff_t>(x), run, drawn ? 0u : blank);
             x += run;
-            sumPhase += run;
-            differencePhase += run;
+            sumPhase += static_cast<int64_t>(run);
+            differencePhase += static_cast<int64_t>(run);
             if (sumPhase == t) sumPhase = 0, ++j;
             if (differencePhase == t) differencePhase = 0, ++d;
+        }
+        const size_t rowStart = static_cast<size_t>(y) * static_cast<size_t>(width);
+        const Pixel* in = source.pixels.get() + rowStart;
+        Pixel* out = result->pixels.get() + rowStart;
+        for (size_t x = 0; x < static_cast<size_t>(width); x += period) {
+            applyMasks(in + x, out + x, std::min(period, static_cast<size_t>(width) - x),
+                       keep.data(), fill.data());
         }
     }
     return result;
