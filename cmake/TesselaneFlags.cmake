@@ -12,9 +12,22 @@ else()
         -Wall -Wextra -Wpedantic -Wshadow -Wconversion
         # Real arithmetic rounds as written: no fused multiply-add, no reassociation.
         -ffp-contract=off)
+    # clang's -Wconversion also warns about sign changes, which GCC's leaves alone; keep the
+    # two compilers to the same set.
+    if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        target_compile_options(tesselane_build_flags INTERFACE -Wno-sign-conversion)
+    endif()
     if(TESSELANE_WARNINGS_AS_ERRORS)
         target_compile_options(tesselane_build_flags INTERFACE -Werror)
     endif()
+endif()
+
+if(TESSELANE_BUILD_FUZZERS)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "The fuzzers need clang (CXX=clang++)")
+    endif()
+    set(TESSELANE_SANITIZE ON)
+    target_compile_options(tesselane_build_flags INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
 if(TESSELANE_SANITIZE)
