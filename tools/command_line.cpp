@@ -103,6 +103,20 @@ bool parseCommandLine(const std::vector<std::string>& args, Plan& plan, std::str
             }
             plan.seed = static_cast<unsigned>(seed);
             ++i;
+        } else if (arg == "--out-dir") {
+            if (!hasNext || args[i + 1].empty()) {
+                *why = "--out-dir: needs a folder";
+                return false;
+            }
+            plan.outDir = args[++i];
+        } else if (arg == "-j" || arg == "--jobs") {
+            int64_t jobs = 0;
+            if (!hasNext || !parseInteger(args[i + 1], jobs) || jobs < 1 || jobs > 1024) {
+                *why = arg + ": needs a number of files at once, 1..1024";
+                return false;
+            }
+            plan.jobs = static_cast<unsigned>(jobs);
+            ++i;
         } else if (isOption(arg) && anyOperationHasOption(arg)) {
             Step* step = stepWithOption(plan.steps, arg);
             if (step == nullptr) {
@@ -149,6 +163,13 @@ bool parseCommandLine(const std::vector<std::string>& args, Plan& plan, std::str
                                   : plan.files.front() + ": unknown operation (see --help)";
         return false;
     }
+    if (plan.outDir) {
+        if (plan.files.empty()) {
+            *why = "--out-dir: needs at least one input file";
+            return false;
+        }
+        return true;
+    }
     if (plan.files.size() != 2) {
         *why = plan.files.size() < 2 ? "needs an input file and an output file"
                                      : plan.files[2] + ": unexpected argument";
@@ -160,10 +181,12 @@ bool parseCommandLine(const std::vector<std::string>& args, Plan& plan, std::str
 std::string helpText() {
     std::ostringstream out;
     out << "Usage: tesselane OPERATION [ARGS]... [OPERATION [ARGS]...]... INPUT.bmp OUTPUT.bmp\n"
+           "       tesselane OPERATION [ARGS]... --out-dir FOLDER [-j N] INPUT.bmp...\n"
            "\n"
            "Reads INPUT.bmp, applies the operations in the order given, and writes OUTPUT.bmp\n"
            "as an uncompressed 24-bit BMP (alpha is not written). OUTPUT is replaced only\n"
-           "when everything succeeded.\n"
+           "when everything succeeded. With --out-dir, each INPUT is written to FOLDER under\n"
+           "its own file name, up to N files at once; every file that can be done is done.\n"
            "\n"
            "Operations:\n";
     for (const Operation* operation : allOperations()) {
@@ -191,15 +214,18 @@ std::string helpText() {
     }
     out << "\n"
            "Options:\n"
-           "  --seed N                    seed the random generator first (noise is then\n"
-           "                              reproducible)\n"
+           "  --seed N                    seed the random generator before each file (noise\n"
+           "                              is then reproducible)\n"
+           "  --out-dir FOLDER            write each input to FOLDER (made if missing)\n"
+           "  -j, --jobs N                with --out-dir, work on up to N files at once\n"
            "  --help                      show this text\n"
            "  --version                   show the version\n"
            "\n"
            "Exit codes:\n"
            "  0  success\n"
-           "  1  an input could not be read, the output could not be written, or an\n"
-           "     operation cannot apply to the picture (the message names the file)\n"
+           "  1  an input could not be read, an output could not be written, or an\n"
+           "     operation cannot apply to a picture (the message names the file); with\n"
+           "     --out-dir, when any file failed\n"
            "  2  the command line is wrong (the message names the argument)\n";
     return out.str();
 }

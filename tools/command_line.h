@@ -21,7 +21,10 @@ struct Step {
 
 struct Plan {
     std::vector<Step> steps;
-    std::vector<std::string> files;  // INPUT OUTPUT
+    // INPUT OUTPUT, or with outDir every input.
+    std::vector<std::string> files;
+    std::optional<std::string> outDir;
+    unsigned jobs = 1;
     std::optional<unsigned> seed;
     bool help = false;
     bool version = false;
