@@ -173,6 +173,40 @@ TEST(Save, FileSizeLimitFailsTheSaveWithoutEndingTheProcess) {
     EXPECT_EQ(testing::listDirectory(dir.path()), std::vector<std::string>{"out.bmp"});
 }
 
+TEST(Save, ReadOnlyDirectoryFailsTheSaveAndKeepsTheEarlierFile) {
+    TempDir dir;
+    const std::string folder = dir.file("locked");
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    const std::string path = folder + "/out.bmp";
+    ASSERT_TRUE(testing::writeFile(path, "earlier contents"));
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    const auto child = testing::runInChild([&] {
+        // The superuser writes anywhere: take the rights of an ordinary user first.
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 3;
+        Image image(3, 3);
+        return image.save(path.c_str()) ? 1 : 0;
+    });
+    EXPECT_EQ(child.exitStatus, 0) << "save should answer false";
+    EXPECT_EQ(readFile(path), "earlier contents");
+    EXPECT_EQ(testing::listDirectory(folder), std::vector<std::string>{"out.bmp"});
+}
+
+TEST(Save, OverTheFileThePictureWasLoadedFrom) {
+    TempDir dir;
+    const std::string path = dir.file("picture.bmp");
+    ASSERT_TRUE(testing::randomImage(9, 7, 3)->save(path.c_str()));
+    auto image = Image::tryLoad(path.c_str(), nullptr);
+    ASSERT_TRUE(image);
+    image->pixelAt(4, 3) = Pixel{1, 2, 3, 0};
+    ASSERT_TRUE(image->save(path.c_str()));
+    auto again = Image::tryLoad(path.c_str(), nullptr);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->pixelAt(4, 3), (Pixel{1, 2, 3, 0}));
+    EXPECT_EQ(readFile(path), encoded(*image));
+    EXPECT_EQ(testing::listDirectory(dir.path()), std::vector<std::string>{"picture.bmp"});
+}
+
 TEST(Save, RefusesPicturesBeyondWhatTheFormatDescribes) {
     // 40000 x 40000 x 3 bytes pass the 4 GiB a BMP's 32-bit sizes hold.
     Bitmap bitmap;
