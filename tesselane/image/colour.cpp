@@ -17,9 +17,7 @@ uint8_t roundedToByte(double value) { return clampIntToByte(floorToInt32(value +
 
 uint8_t saturatingSum(uint8_t a, uint8_t b) { return clampIntToByte(int32_t{a} + int32_t{b}); }
 
-uint8_t flooredDifference(uint8_t a, uint8_t b) {
-    return clampIntToByte(int32_t{a} - int32_t{b});
-}
+uint8_t flooredDifference(uint8_t a, uint8_t b) { return clampIntToByte(int32_t{a} - int32_t{b}); }
 
 uint8_t cappedProduct(uint8_t a, uint8_t b) { return clampIntToByte(int32_t{a} * int32_t{b}); }
 
@@ -63,10 +61,6 @@ Pixel multiplyPixels(Pixel a, Pixel b) {
                  cappedProduct(a.a, b.a)};
 }
 
-uint8_t luma(Pixel p) {
-    return static_cast<uint8_t>((76 * int32_t{p.r} + 150 * int32_t{p.g} + 29 * int32_t{p.b}) >> 8);
-}
-
 uint8_t randomByte() { return static_cast<uint8_t>(std::rand() & 0xFF); }
 
 Pixel randomPixel() {
@@ -79,6 +73,7 @@ Pixel randomPixel() {
 }
 
 Pixel posterizePixel(Pixel p, int32_t bits) {
+    // Outside 1..8 the shift would be negative or leave no levels to divide by.
     const int32_t shift = 8 - std::min(std::max(bits, 1), 8);
     const int32_t levels = 255 >> shift;
     const float step = 255.0f / static_cast<float>(levels);

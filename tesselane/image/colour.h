@@ -38,8 +38,11 @@ Pixel subtractPixels(Pixel a, Pixel b);
 // Integer channel products (not divided by 255) capped at 255, all four channels.
 Pixel multiplyPixels(Pixel a, Pixel b);
 
-// (76 R + 150 G + 29 B) >> 8; alpha ignored. At most 254: the weights sum to 255.
-uint8_t luma(Pixel p);
+// (76 R + 150 G + 29 B) >> 8; alpha ignored. At most 254: the weights sum to 255. Inline, as
+// the saturation loop calls it once per pixel.
+inline uint8_t luma(Pixel p) {
+    return static_cast<uint8_t>((76 * int32_t{p.r} + 150 * int32_t{p.g} + 29 * int32_t{p.b}) >> 8);
+}
 
 // The low eight bits of the next rand(). The library never seeds the generator.
 uint8_t randomByte();
@@ -47,8 +50,9 @@ uint8_t randomByte();
 // Four randomByte() draws, stored in A, B, G and R in that order.
 Pixel randomPixel();
 
-// R, G and B quantised to bits bits per channel in single precision and truncated (3 and 6
-// bits map 255 to 254); alpha becomes 255. bits outside 1..8 are clamped into 1..8.
+// R, G and B quantised to bits bits: each becomes (c >> (8 - bits)) x (255 / levels), with
+// levels = 255 >> (8 - bits), in single precision and truncated (3 and 6 bits map 255 to 254);
+// alpha becomes 255. bits below 1 act as 1 and bits above 8 as 8 (colours kept).
 Pixel posterizePixel(Pixel p, int32_t bits);
 
 // True exactly when all four channels are 255.
