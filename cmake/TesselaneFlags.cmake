@@ -22,6 +22,11 @@ else()
     endif()
 endif()
 
+# File offsets are 64 bits wide on 32-bit systems too (a no-op on 64-bit ones).
+if(NOT WIN32)
+    target_compile_definitions(tesselane_build_flags INTERFACE _FILE_OFFSET_BITS=64)
+endif()
+
 # Hardening: stack protector and fortified C library calls in every object; the module and
 # the programs get full RELRO (read-only relocations, resolved at load) and a stack that is
 # not executable. The sanitizers bring checks of their own, which fortification gets in the

@@ -79,7 +79,10 @@ ElfFacts readElf(const std::string& file) {
             if (symbol.st_name >= strings.sh_size) return facts;
             const char* name = at(strings.sh_offset + symbol.st_name, 1);
             if (name == nullptr) return facts;
-            const std::string text(name, strnlen(name, strings.sh_size - symbol.st_name));
+            const std::string text(
+                name, strnlen(name, static_cast<size_t>(strings.sh_size - symbol.st_name)));
+            // Section symbols (local, unnamed) sit in ARM's dynamic table: not exports.
+            if ((symbol.st_info >> 4) == STB_LOCAL) continue;
             if (symbol.st_shndx == SHN_UNDEF) facts.imported.insert(text);
             else facts.exported.insert(text);
         }

@@ -197,27 +197,28 @@ TEST(BmpReadHostile, Sizes) {
              f.height = kInt32Max;
          }),
          "image too large"},
-        // 46340 * 46340 = 2147395600 pixels fits; the file holds 16 bytes of them.
+        // 30000 * 30000 = 900000000 pixels fits, in 3.6 GB even with 32-bit sizes; the file
+        // holds 16 bytes of them.
         {"huge declared size in a tiny file", validWith([](BmpFields& f) {
-             f.width = 46340;
-             f.height = 46340;
+             f.width = 30000;
+             f.height = 30000;
          }),
          "truncated pixel data"},
         {"huge 1-bit picture in a tiny file", validWith([](BmpFields& f) {
-             f.width = 46340;
-             f.height = -46340;
+             f.width = 30000;
+             f.height = -30000;
              f.bitCount = 1;
          }),
          "truncated pixel data"},
         // 2 bytes of RLE data may describe at most 512 pixels.
         {"huge RLE picture in a tiny file", validWith([](BmpFields& f) {
-             f.width = 46340;
-             f.height = 46340;
+             f.width = 30000;
+             f.height = 30000;
              f.bitCount = 8;
              f.compression = 1;
              f.pixelData = {0, 1};
          }),
-         "RLE data too short for a 46340x46340 picture"},
+         "RLE data too short for a 30000x30000 picture"},
         {"RLE just within its bound", validWith([](BmpFields& f) {
              f.width = 512;
              f.height = 1;

@@ -55,7 +55,7 @@ TEST(BlankImage, MemoryThatCannotBeHadEndsTheProcess) {
     const auto child = runInChild([] {
         const rlimit limit{size_t{256} << 20, size_t{256} << 20};
         setrlimit(RLIMIT_AS, &limit);
-        Image image(20000, 20000);  // 1.6 GB
+        Image image(31000, 31000);  // 3.8 GB: more than a 32-bit process can map, too
         return 0;
     });
     EXPECT_EQ(child.exitStatus, 255);
