@@ -8,6 +8,8 @@
 #include "tesselane/effects/patchwork/patchwork.h"
 #include "tesselane/effects/tone/adjust.h"
 #include "tesselane/effects/tone/dither.h"
+#include "tesselane/geometry/transform.h"
+#include "tesselane/geometry/warp.h"
 #include "tesselane/image/bmp.h"
 #include "tesselane/image/colour.h"
 #include "tesselane/image/image.h"
