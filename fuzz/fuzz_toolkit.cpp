@@ -12,6 +12,7 @@
 
 #include "tesselane/tesselane.h"
 #include "tests/reference/filters_reference.h"
+#include "tests/reference/geometry_reference.h"
 #include "tests/reference/patchwork_reference.h"
 #include "tests/reference/tone_reference.h"
 
@@ -93,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const unsigned seed = bytes.byte();
     for (int step = 0; step < 6 && !bytes.done(); ++step) {
         const Image before(*image);
-        switch (bytes.byte() % 14) {
+        switch (bytes.byte() % 20) {
             case 0: {
                 const double amount = bytes.real();
                 inPlace(image, [&](Image& i) { addNoise(i, amount); },
@@ -178,11 +179,73 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             }
             case 12: {
-                const int32_t x = bytes.byte() % width;
-                const int32_t y = bytes.byte() % height;
+                const int32_t x = bytes.byte() % image->width;
+                const int32_t y = bytes.byte() % image->height;
                 const Kernel* kernel = data[1] % 2 == 0 ? &KernelBinomial3x3 : &KernelSmooth4x4;
                 inPlace(image, [&](Image& i) { convolveAt(i, x, y, *kernel); },
                         [&](Image& i) { reference::convolveAt(i, x, y, *kernel); }, seed);
+                break;
+            }
+            case 14: {
+                const int32_t mode = bytes.integer();
+                image->setSampleMode(mode);
+                break;
+            }
+            case 15: {
+                const double x = bytes.real();
+                const double y = bytes.real();
+                const Pixel fast = image->sample(x, y);
+                check(fast == reference::sample(*image, x, y));
+                const bool inside = x >= 0 && y >= 0 && x < image->width && y < image->height;
+                const int32_t mode = image->sampleMode;
+                if (mode < 0 || mode > 2) check(fast == (Pixel{0, 0, 0, 255}));
+                else if (!inside) check(fast == (Pixel{255, 255, 255, 255}));
+                break;
+            }
+            case 16: {
+                const double sx = bytes.real();
+                const double sy = bytes.real();
+                // Keep the result small; the sizes themselves are the library's to refuse.
+                const double w = image->width * sx;
+                const double h = image->height * sy;
+                if (!(w < 64 && h < 64)) break;
+                auto result = tryScaleImage(*image, sx, sy, nullptr);
+                check(static_cast<bool>(result) == (w >= 1 && h >= 1));
+                if (!result) break;
+                check(same(*reference::scaleImage(*image, sx, sy), *result));
+                check(result->sampleMode == Nearest);
+                image = std::move(result);
+                break;
+            }
+            case 17: {
+                const double degrees = bytes.real();
+                auto result = tryRotateImage(*image, degrees, nullptr);
+                if (!result) break;  // every sample opaque white: the plain one would end
+                check(same(*reference::rotateImage(*image, degrees), *result));
+                image = std::move(result);
+                break;
+            }
+            case 18: {
+                auto result = tryTrimWhite(*image, nullptr);
+                if (!result) {
+                    for (int32_t k = 0; k < image->pixelCount; ++k) {
+                        check(isOpaqueWhite(image->pixels[k]));
+                    }
+                    break;
+                }
+                check(same(*reference::trimWhite(*image), *result));
+                image = std::move(result);
+                break;
+            }
+            case 19: {
+                const int32_t kind = bytes.integer();
+                auto result = tryWarpImage(*image, kind, nullptr);
+                check(static_cast<bool>(result));
+                const int32_t side = 2 * image->height + 1;
+                if (kind == PolarSquare) check(result->width == side && result->height == side);
+                else check(result->width == image->width && result->height == image->height);
+                check(same(*reference::warpImage(*image, kind), *result));
+                image = std::move(result);
                 break;
             }
             default: {
