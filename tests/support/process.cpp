@@ -60,4 +60,13 @@ ChildResult runProgram(const std::string& program, const std::vector<std::string
     });
 }
 
+ChildResult runTool(const std::vector<std::string>& args) {
+#if defined(TESSELANE_TOOL_PATH)
+    return runProgram(TESSELANE_TOOL_PATH, args);
+#else
+    (void)args;
+    return ChildResult{};
+#endif
+}
+
 }  // namespace tesselane::testing

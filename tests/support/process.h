@@ -21,4 +21,7 @@ ChildResult runInChild(const std::function<int()>& body);
 // Runs a program with arguments (no shell) and captures its output.
 ChildResult runProgram(const std::string& program, const std::vector<std::string>& args);
 
+// Runs the command-line tool with arguments, as a user would.
+ChildResult runTool(const std::vector<std::string>& args);
+
 }  // namespace tesselane::testing

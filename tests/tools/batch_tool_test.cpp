@@ -18,9 +18,6 @@ using testing::ChildResult;
 using testing::readFile;
 using testing::TempDir;
 
-ChildResult tool(const std::vector<std::string>& args) {
-    return testing::runProgram(TESSELANE_TOOL_PATH, args);
-}
 
 class Batch : public ::testing::Test {
 protected:
@@ -36,7 +33,7 @@ protected:
         std::vector<std::string> args = operations;
         args.push_back(input);
         args.push_back(dir_.file("single.bmp"));
-        EXPECT_EQ(tool(args).exitStatus, 0);
+        EXPECT_EQ(testing::runTool(args).exitStatus, 0);
         return readFile(dir_.file("single.bmp"));
     }
     TempDir dir_;
@@ -49,7 +46,7 @@ TEST_F(Batch, WritesEveryInputLikeASingleRunWhateverTheJobs) {
         const std::string out = dir_.file(std::string("out-") + jobs + "/nested");
         std::vector<std::string> args = {"patchwork", "--tile", "6", "--out-dir", out, "-j", jobs};
         args.insert(args.end(), inputs_.begin(), inputs_.end());
-        const ChildResult run = tool(args);
+        const ChildResult run = testing::runTool(args);
         EXPECT_EQ(run.exitStatus, 0) << run.err;
         EXPECT_EQ(run.err, "");  // nothing extra when standard error is not a terminal
         for (size_t k = 0; k < inputs_.size(); ++k) {
@@ -64,7 +61,7 @@ TEST_F(Batch, WritesEveryInputLikeASingleRunWhateverTheJobs) {
 TEST_F(Batch, FinishesEveryFileItCanAndReportsEachFailure) {
     ASSERT_TRUE(testing::writeFile(dir_.file("bad.bmp"), "not a picture"));
     const std::string out = dir_.file("out");
-    const ChildResult run = tool({"patchwork", "--out-dir", out, "-j", "2", inputs_[0],
+    const ChildResult run = testing::runTool({"patchwork", "--out-dir", out, "-j", "2", inputs_[0],
                                   dir_.file("bad.bmp"), dir_.file("missing.bmp"), inputs_[1]});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.err.find("bad.bmp: not a BMP file\n"), std::string::npos) << run.err;
@@ -76,7 +73,7 @@ TEST_F(Batch, RefusesTwoInputsThatWouldWriteTheSameFile) {
     ASSERT_EQ(system(("mkdir -p " + dir_.file("other")).c_str()), 0);
     ASSERT_TRUE(testing::writeFile(dir_.file("other/in0.bmp"), readFile(inputs_[0])));
     const ChildResult run =
-        tool({"patchwork", "--out-dir", dir_.file("out"), inputs_[0], dir_.file("other/in0.bmp")});
+        testing::runTool({"patchwork", "--out-dir", dir_.file("out"), inputs_[0], dir_.file("other/in0.bmp")});
     EXPECT_EQ(run.exitStatus, 2);
     EXPECT_NE(run.err.find("same file name"), std::string::npos) << run.err;
     EXPECT_FALSE(testing::fileExists(dir_.file("out")));
@@ -108,7 +105,7 @@ TEST_F(Batch, ArgumentErrors) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        const ChildResult run = tool(c.args);
+        const ChildResult run = testing::runTool(c.args);
         EXPECT_EQ(run.exitStatus, 2);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }

@@ -19,9 +19,6 @@ using testing::ChildResult;
 using testing::readFile;
 using testing::TempDir;
 
-ChildResult tool(const std::vector<std::string>& args) {
-    return testing::runProgram(TESSELANE_TOOL_PATH, args);
-}
 
 // What the library makes of the picture in `input` through makePatchwork, as a file.
 std::string expectedPatchwork(const std::string& input, int32_t tile, const TempDir& dir) {
@@ -57,7 +54,7 @@ TEST_F(Tool, PatchworkMatchesTheLibrary) {
             args.push_back(arg == "IN" ? input_ : arg == "OUT" ? dir_.file("out.bmp") : arg);
         }
         SCOPED_TRACE(args[0] + " " + args[1] + " " + args[2]);
-        const ChildResult run = tool(args);
+        const ChildResult run = testing::runTool(args);
         EXPECT_EQ(run.exitStatus, 0) << run.err;
         EXPECT_EQ(run.err, "");
         EXPECT_TRUE(readFile(dir_.file("out.bmp")) == expectedPatchwork(input_, c.tile, dir_));
@@ -65,7 +62,7 @@ TEST_F(Tool, PatchworkMatchesTheLibrary) {
 }
 
 TEST_F(Tool, ChainsOperationsInOrder) {
-    const ChildResult run = tool({"crop", "3", "4", "30", "20", "patchwork", "--tile", "5",
+    const ChildResult run = testing::runTool({"crop", "3", "4", "30", "20", "patchwork", "--tile", "5",
                                   input_, dir_.file("out.bmp")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     auto source = Image::tryLoad(input_.c_str(), nullptr);
@@ -75,11 +72,11 @@ TEST_F(Tool, ChainsOperationsInOrder) {
 }
 
 TEST_F(Tool, HelpAndVersion) {
-    const ChildResult help = tool({"--help"});
+    const ChildResult help = testing::runTool({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_NE(help.out.find("patchwork [--tile N]"), std::string::npos);
     EXPECT_NE(help.out.find("Exit codes"), std::string::npos);
-    const ChildResult version = tool({"--version"});
+    const ChildResult version = testing::runTool({"--version"});
     EXPECT_EQ(version.exitStatus, 0);
     EXPECT_EQ(version.out.rfind("tesselane ", 0), 0u);
 }
@@ -120,7 +117,7 @@ TEST_F(Tool, FailuresNameTheCulpritAndLeaveNoOutput) {
         std::string line;
         for (const std::string& arg : c.args) line += arg + " ";
         SCOPED_TRACE(line);
-        const ChildResult run = tool(c.args);
+        const ChildResult run = testing::runTool(c.args);
         EXPECT_EQ(run.exitStatus, c.exitStatus);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.err.rfind("tesselane: ", 0), 0u) << run.err;
@@ -133,7 +130,7 @@ TEST_F(Tool, FailuresNameTheCulpritAndLeaveNoOutput) {
 TEST_F(Tool, FailedRunLeavesAnEarlierOutputAsItWas) {
     const std::string out = dir_.file("out.bmp");
     ASSERT_TRUE(testing::writeFile(out, "earlier"));
-    const ChildResult run = tool({"patchwork", dir_.file("missing.bmp"), out});
+    const ChildResult run = testing::runTool({"patchwork", dir_.file("missing.bmp"), out});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(readFile(out), "earlier");
 }

@@ -20,9 +20,6 @@ using testing::ChildResult;
 using testing::readFile;
 using testing::TempDir;
 
-ChildResult tool(const std::vector<std::string>& args) {
-    return testing::runProgram(TESSELANE_TOOL_PATH, args);
-}
 
 class FilterTool : public ::testing::Test {
   protected:
@@ -67,7 +64,7 @@ TEST_F(FilterTool, EachOperationMatchesTheLibrary) {
         SCOPED_TRACE(args.size() > 1 ? args[0] + " " + args[1] : args[0]);
         args.push_back(input_);
         args.push_back(dir_.file("out.bmp"));
-        const ChildResult run = tool(args);
+        const ChildResult run = testing::runTool(args);
         EXPECT_EQ(run.exitStatus, 0) << run.err;
         EXPECT_EQ(run.err, "");
         EXPECT_TRUE(readFile(dir_.file("out.bmp")) == expected(c.steps));
@@ -76,7 +73,7 @@ TEST_F(FilterTool, EachOperationMatchesTheLibrary) {
 
 TEST_F(FilterTool, ChainsInOrder) {
     const ChildResult run =
-        tool({"sharpen", "4", "blur", "3", "edges", "blur", "box", input_, dir_.file("out.bmp")});
+        testing::runTool({"sharpen", "4", "blur", "3", "edges", "blur", "box", input_, dir_.file("out.bmp")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_TRUE(readFile(dir_.file("out.bmp")) == expected([](Image& image) {
                     sharpen(image, 4);
@@ -87,7 +84,7 @@ TEST_F(FilterTool, ChainsInOrder) {
 }
 
 TEST_F(FilterTool, HelpListsTheOperations) {
-    const ChildResult help = tool({"--help"});
+    const ChildResult help = testing::runTool({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
     for (const char* usage : {"blur KIND", "sharpen KIND", "edges ",
                               "KIND: box (2) binomial3 (3) smooth4 (4) binomial5 (5)"}) {
@@ -109,7 +106,7 @@ TEST_F(FilterTool, BadKindIsAUsageError) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        const ChildResult run = tool(c.args);
+        const ChildResult run = testing::runTool(c.args);
         EXPECT_EQ(run.exitStatus, 2);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_FALSE(testing::fileExists(out));

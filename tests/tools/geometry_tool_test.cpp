@@ -21,9 +21,6 @@ using testing::ChildResult;
 using testing::readFile;
 using testing::TempDir;
 
-ChildResult tool(const std::vector<std::string>& args) {
-    return testing::runProgram(TESSELANE_TOOL_PATH, args);
-}
 
 // A 32-bit file of width x height in one colour, alpha included.
 std::string uniformBmp32(int32_t width, int32_t height, uint32_t bgra) {
@@ -103,7 +100,7 @@ TEST_F(GeometryTool, OperationsMatchTheLibrary) {
         SCOPED_TRACE(line);
         args.push_back(input_);
         args.push_back(dir_.file("out.bmp"));
-        const ChildResult run = tool(args);
+        const ChildResult run = testing::runTool(args);
         EXPECT_EQ(run.exitStatus, 0) << run.err;
         EXPECT_EQ(run.err, "");
         EXPECT_TRUE(readFile(dir_.file("out.bmp")) == expected(c.make));
@@ -133,7 +130,7 @@ TEST_F(GeometryTool, RefusesWhatWouldEndTheProcess) {
         std::string line;
         for (const std::string& arg : c.args) line += arg + " ";
         SCOPED_TRACE(line);
-        const ChildResult run = tool(c.args);
+        const ChildResult run = testing::runTool(c.args);
         EXPECT_EQ(run.exitStatus, 1);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.err.rfind("tesselane: ", 0), 0u) << run.err;
@@ -155,7 +152,7 @@ TEST_F(GeometryTool, WhiteWithinAPictureIsTrimmed) {
     fields.pixelData = testing::packRows(32, {{w, w, w, w}, {w, clear, clear, w}, {w, w, w, w}});
     const std::string framed = dir_.file("framed.bmp");
     ASSERT_TRUE(testing::writeFile(framed, testing::asString(testing::buildBmp(fields))));
-    const ChildResult run = tool({"trim", framed, dir_.file("out.bmp")});
+    const ChildResult run = testing::runTool({"trim", framed, dir_.file("out.bmp")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const auto result = Image::tryLoad(dir_.file("out.bmp").c_str(), nullptr);
     ASSERT_TRUE(result);
@@ -176,7 +173,7 @@ TEST_F(GeometryTool, CommandLineMistakes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        const ChildResult run = tool(c.args);
+        const ChildResult run = testing::runTool(c.args);
         EXPECT_EQ(run.exitStatus, 2);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_FALSE(testing::fileExists(out));
@@ -184,7 +181,7 @@ TEST_F(GeometryTool, CommandLineMistakes) {
 }
 
 TEST_F(GeometryTool, HelpListsTheOperations) {
-    const ChildResult help = tool({"--help"});
+    const ChildResult help = testing::runTool({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
     for (const char* usage :
          {"sample-mode MODE", "scale SX SY", "rotate DEGREES", "trim ", "warp KIND",
