@@ -1,6 +1,8 @@
 // The patchwork, alone and from file to file, each against a baseline that does the same
 // allocation and memory traffic, measured in the same run.
 
+#include "tesselane/effects/patchwork/patchwork.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include "bench/support/bench_images.h"
-#include "tesselane/effects/patchwork/patchwork.h"
 #include "tesselane/image/image.h"
 
 namespace tesselane::bench {
@@ -23,8 +24,8 @@ const Image& source() {
 }
 
 void setPixelRate(benchmark::State& state, const Image& image) {
-    state.counters["Mpx/s"] = benchmark::Counter(image.pixelCount / 1e6,
-                                                 benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["Mpx/s"] =
+        benchmark::Counter(image.pixelCount / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // Baseline: a new RGBA array of the picture's size from the plain allocator, the picture
@@ -124,13 +125,15 @@ void BM_MinimalRoundTrip(benchmark::State& state) {
         std::memcpy(packed.get(), file.get(), 54);
         for (int32_t y = 0; y < height; ++y) {
             uint8_t* row = packed.get() + 54 + static_cast<size_t>(height - 1 - y) * rowBytes;
-            const uint8_t* from = rgba.get() + 4 * static_cast<size_t>(y) * static_cast<size_t>(width);
+            const uint8_t* from =
+                rgba.get() + 4 * static_cast<size_t>(y) * static_cast<size_t>(width);
             for (int32_t x = 0; x < width; ++x) {
                 row[3 * x] = from[4 * x + 2];
                 row[3 * x + 1] = from[4 * x + 1];
                 row[3 * x + 2] = from[4 * x];
             }
-            std::memset(row + 3 * static_cast<size_t>(width), 0, rowBytes - 3 * static_cast<size_t>(width));
+            std::memset(row + 3 * static_cast<size_t>(width), 0,
+                        rowBytes - 3 * static_cast<size_t>(width));
         }
         FILE* out = std::fopen(output.c_str(), "wb");
         if (std::fwrite(packed.get(), 1, size, out) != size) state.SkipWithError("write failed");

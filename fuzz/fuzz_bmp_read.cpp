@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t count = static_cast<size_t>(bitmap.width) * static_cast<size_t>(bitmap.height);
     uint32_t sum = 0;
     for (size_t i = 0; i < count; ++i) {
-        sum += picture.pixels[i].r + picture.pixels[i].g + picture.pixels[i].b + picture.pixels[i].a;
+        sum +=
+            picture.pixels[i].r + picture.pixels[i].g + picture.pixels[i].b + picture.pixels[i].a;
     }
     volatile uint32_t sink = sum;
     (void)sink;

@@ -21,16 +21,33 @@ namespace {
 using namespace tesselane;
 
 class Bytes {
-public:
+  public:
     Bytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
     bool done() const { return at_ >= size_; }
     double real() {
-        static const double kSpecial[] = {
-            0.0, 1.0, -1.0, 0.5, 1.5, 2.0, -0.5, 0.25, 3.0, 100.0, -100.0, 1e-300,
-            std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-            -std::numeric_limits<double>::infinity(), 1e300, -1e300, 2.5e9, -2.5e9,
-            std::numeric_limits<double>::denorm_min(), 2147483647.5, -2147483648.5};
+        static const double kSpecial[] = {0.0,
+                                          1.0,
+                                          -1.0,
+                                          0.5,
+                                          1.5,
+                                          2.0,
+                                          -0.5,
+                                          0.25,
+                                          3.0,
+                                          100.0,
+                                          -100.0,
+                                          1e-300,
+                                          std::numeric_limits<double>::quiet_NaN(),
+                                          std::numeric_limits<double>::infinity(),
+                                          -std::numeric_limits<double>::infinity(),
+                                          1e300,
+                                          -1e300,
+                                          2.5e9,
+                                          -2.5e9,
+                                          std::numeric_limits<double>::denorm_min(),
+                                          2147483647.5,
+                                          -2147483648.5};
         const uint8_t choice = byte();
         if (choice < sizeof kSpecial / sizeof kSpecial[0]) return kSpecial[choice];
         if (choice < 128) return (choice - 64) / 16.0;
@@ -41,7 +58,20 @@ public:
         return value;
     }
     int32_t integer() {
-        static const int32_t kSpecial[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, -1, -2, 255, 256,
+        static const int32_t kSpecial[] = {0,
+                                           1,
+                                           2,
+                                           3,
+                                           4,
+                                           5,
+                                           6,
+                                           7,
+                                           8,
+                                           9,
+                                           -1,
+                                           -2,
+                                           255,
+                                           256,
                                            std::numeric_limits<int32_t>::min(),
                                            std::numeric_limits<int32_t>::max()};
         const uint8_t choice = byte();
@@ -54,7 +84,7 @@ public:
         return value;
     }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
     size_t at_ = 0;
@@ -97,8 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         switch (bytes.byte() % 20) {
             case 0: {
                 const double amount = bytes.real();
-                inPlace(image, [&](Image& i) { addNoise(i, amount); },
-                        [&](Image& i) { reference::addNoise(i, amount); }, seed);
+                inPlace(
+                    image, [&](Image& i) { addNoise(i, amount); },
+                    [&](Image& i) { reference::addNoise(i, amount); }, seed);
                 for (int32_t k = 0; k < image->pixelCount; ++k) {
                     check(image->pixels[k].a >= before.pixels[k].a);  // noise only brightens
                 }
@@ -106,26 +137,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
             case 1: {
                 const double factor = bytes.real();
-                inPlace(image, [&](Image& i) { scaleBrightness(i, factor); },
-                        [&](Image& i) { reference::scaleBrightness(i, factor); }, seed);
+                inPlace(
+                    image, [&](Image& i) { scaleBrightness(i, factor); },
+                    [&](Image& i) { reference::scaleBrightness(i, factor); }, seed);
                 break;
             }
             case 2: {
                 const double weight = bytes.real();
-                inPlace(image, [&](Image& i) { adjustContrast(i, weight); },
-                        [&](Image& i) { reference::adjustContrast(i, weight); }, seed);
+                inPlace(
+                    image, [&](Image& i) { adjustContrast(i, weight); },
+                    [&](Image& i) { reference::adjustContrast(i, weight); }, seed);
                 break;
             }
             case 3: {
                 const double weight = bytes.real();
-                inPlace(image, [&](Image& i) { adjustSaturation(i, weight); },
-                        [&](Image& i) { reference::adjustSaturation(i, weight); }, seed);
+                inPlace(
+                    image, [&](Image& i) { adjustSaturation(i, weight); },
+                    [&](Image& i) { reference::adjustSaturation(i, weight); }, seed);
                 break;
             }
             case 4: {
                 const int32_t channel = bytes.integer();
-                inPlace(image, [&](Image& i) { isolateChannel(i, channel); },
-                        [&](Image& i) { reference::isolateChannel(i, channel); }, seed);
+                inPlace(
+                    image, [&](Image& i) { isolateChannel(i, channel); },
+                    [&](Image& i) { reference::isolateChannel(i, channel); }, seed);
                 if (channel < 0 || channel > 3) check(same(before, *image));
                 break;
             }
@@ -136,29 +171,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 const int which = data[0] % 4;
                 const int32_t bits = bytes.integer();
                 if (which == 0) {
-                    inPlace(image, [&](Image& i) { posterize(i, bits); },
-                            [&](Image& i) { reference::posterize(i, bits); }, seed);
+                    inPlace(
+                        image, [&](Image& i) { posterize(i, bits); },
+                        [&](Image& i) { reference::posterize(i, bits); }, seed);
                 } else if (which == 1) {
-                    inPlace(image, [&](Image& i) { posterizeWithNoise(i, bits); },
-                            [&](Image& i) { reference::posterizeWithNoise(i, bits); }, seed);
+                    inPlace(
+                        image, [&](Image& i) { posterizeWithNoise(i, bits); },
+                        [&](Image& i) { reference::posterizeWithNoise(i, bits); }, seed);
                 } else if (which == 2) {
-                    inPlace(image, [&](Image& i) { orderedDither(i, bits); },
-                            [&](Image& i) { reference::orderedDither(i, bits); }, seed);
+                    inPlace(
+                        image, [&](Image& i) { orderedDither(i, bits); },
+                        [&](Image& i) { reference::orderedDither(i, bits); }, seed);
                     for (int32_t k = 0; k < image->pixelCount; ++k) {
                         check(image->pixels[k].a == before.pixels[k].a);
                     }
                     break;
                 } else {
-                    inPlace(image, [&](Image& i) { errorDiffusionDither(i, bits); },
-                            [&](Image& i) { reference::errorDiffusionDither(i, bits); }, seed);
+                    inPlace(
+                        image, [&](Image& i) { errorDiffusionDither(i, bits); },
+                        [&](Image& i) { reference::errorDiffusionDither(i, bits); }, seed);
                 }
                 for (int32_t k = 0; k < image->pixelCount; ++k) check(image->pixels[k].a == 255);
                 break;
             }
             case 9: {
                 const int32_t kind = bytes.integer();
-                inPlace(image, [&](Image& i) { convolveKernel(i, kind); },
-                        [&](Image& i) { reference::convolveKernel(i, kind); }, seed);
+                inPlace(
+                    image, [&](Image& i) { convolveKernel(i, kind); },
+                    [&](Image& i) { reference::convolveKernel(i, kind); }, seed);
                 if (kind >= 2) {
                     for (int32_t k = 0; k < image->pixelCount; ++k) {
                         check(image->pixels[k].a == 255);
@@ -168,13 +208,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
             case 10: {
                 const int32_t kind = bytes.integer();
-                inPlace(image, [&](Image& i) { sharpen(i, kind); },
-                        [&](Image& i) { reference::sharpen(i, kind); }, seed);
+                inPlace(
+                    image, [&](Image& i) { sharpen(i, kind); },
+                    [&](Image& i) { reference::sharpen(i, kind); }, seed);
                 break;
             }
             case 11: {
-                inPlace(image, [&](Image& i) { laplacianEdges(i); },
-                        [&](Image& i) { reference::laplacianEdges(i); }, seed);
+                inPlace(
+                    image, [&](Image& i) { laplacianEdges(i); },
+                    [&](Image& i) { reference::laplacianEdges(i); }, seed);
                 for (int32_t k = 0; k < image->pixelCount; ++k) check(image->pixels[k].a == 0);
                 break;
             }
@@ -182,8 +224,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 const int32_t x = bytes.byte() % image->width;
                 const int32_t y = bytes.byte() % image->height;
                 const Kernel* kernel = data[1] % 2 == 0 ? &KernelBinomial3x3 : &KernelSmooth4x4;
-                inPlace(image, [&](Image& i) { convolveAt(i, x, y, *kernel); },
-                        [&](Image& i) { reference::convolveAt(i, x, y, *kernel); }, seed);
+                inPlace(
+                    image, [&](Image& i) { convolveAt(i, x, y, *kernel); },
+                    [&](Image& i) { reference::convolveAt(i, x, y, *kernel); }, seed);
                 break;
             }
             case 14: {
@@ -198,8 +241,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 check(fast == reference::sample(*image, x, y));
                 const bool inside = x >= 0 && y >= 0 && x < image->width && y < image->height;
                 const int32_t mode = image->sampleMode;
-                if (mode < 0 || mode > 2) check(fast == (Pixel{0, 0, 0, 255}));
-                else if (!inside) check(fast == (Pixel{255, 255, 255, 255}));
+                if (mode < 0 || mode > 2)
+                    check(fast == (Pixel{0, 0, 0, 255}));
+                else if (!inside)
+                    check(fast == (Pixel{255, 255, 255, 255}));
                 break;
             }
             case 16: {
@@ -242,8 +287,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 auto result = tryWarpImage(*image, kind, nullptr);
                 check(static_cast<bool>(result));
                 const int32_t side = 2 * image->height + 1;
-                if (kind == PolarSquare) check(result->width == side && result->height == side);
-                else check(result->width == image->width && result->height == image->height);
+                if (kind == PolarSquare)
+                    check(result->width == side && result->height == side);
+                else
+                    check(result->width == image->width && result->height == image->height);
                 check(same(*reference::warpImage(*image, kind), *result));
                 image = std::move(result);
                 break;

@@ -193,8 +193,7 @@ std::string helpText() {
         std::string usage = std::string("  ") + operation->name;
         for (const ArgSpec& spec : operation->args) usage += std::string(" ") + spec.name;
         if (operation->option != nullptr) {
-            usage += std::string(" [") + operation->option + " " + operation->optionSpec.name +
-                     "]";
+            usage += std::string(" [") + operation->option + " " + operation->optionSpec.name + "]";
         }
         out << usage;
         if (usage.size() < 30) {

@@ -28,15 +28,23 @@ bool runCrop(ChainState& state, const std::vector<Value>& values, std::string* w
 
 const std::vector<Operation>& coreOperations() {
     static const std::vector<Operation> operations = {
-        {"patchwork", {}, "diagonal patchwork of diamond tiles, each showing some channels",
-         "--tile", {"N", ArgKind::Integer, {}, 1, INT32_MAX}, Value{20, 20}, runPatchwork},
+        {"patchwork",
+         {},
+         "diagonal patchwork of diamond tiles, each showing some channels",
+         "--tile",
+         {"N", ArgKind::Integer, {}, 1, INT32_MAX},
+         Value{20, 20},
+         runPatchwork},
         {"crop",
          {{"X", ArgKind::Integer, {}, 0, INT32_MAX},
           {"Y", ArgKind::Integer, {}, 0, INT32_MAX},
           {"W", ArgKind::Integer, {}, 1, INT32_MAX},
           {"H", ArgKind::Integer, {}, 1, INT32_MAX}},
-         "the W x H region whose top-left pixel is (X, Y)", nullptr, {"", ArgKind::Integer, {}},
-         Value{}, runCrop},
+         "the W x H region whose top-left pixel is (X, Y)",
+         nullptr,
+         {"", ArgKind::Integer, {}},
+         Value{},
+         runCrop},
     };
     return operations;
 }

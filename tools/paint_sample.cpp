@@ -23,8 +23,10 @@ Pixel paint(double u, double v) {
     Pixel colour = mix(Pixel{40, 70, 160, 255}, Pixel{250, 190, 140, 255}, v / 0.62);
     // Sun with a soft halo.
     const double sun = std::hypot(u - 0.72, v - 0.26);
-    if (sun < 0.075) colour = Pixel{255, 236, 120, 255};
-    else if (sun < 0.16) colour = mix(Pixel{255, 220, 130, 255}, colour, (sun - 0.075) / 0.085);
+    if (sun < 0.075)
+        colour = Pixel{255, 236, 120, 255};
+    else if (sun < 0.16)
+        colour = mix(Pixel{255, 220, 130, 255}, colour, (sun - 0.075) / 0.085);
     // Two ranges of hills.
     const double far = 0.55 - 0.06 * std::sin(u * 9.0) - 0.03 * std::sin(u * 23.0 + 1.0);
     if (v > far) colour = mix(Pixel{90, 110, 150, 255}, Pixel{70, 95, 120, 255}, (v - far) * 8);

@@ -82,8 +82,8 @@ int runBatch(const Plan& plan) {
     for (const std::string& input : plan.files) {
         const std::string name = baseName(input);
         if (name.empty() || !names.insert(name).second) {
-            report(input, "another input has the same file name, so both would write " +
-                              folder + "/" + name);
+            report(input, "another input has the same file name, so both would write " + folder +
+                              "/" + name);
             return kExitUsage;
         }
         outputs.push_back(folder + "/" + name);

@@ -38,8 +38,7 @@ struct BmpPicture {
 BmpStatus readBmpFile(const char* path, BmpPicture& picture, std::string* why);
 
 // The same rules for a file held in memory.
-BmpStatus readBmpMemory(const uint8_t* data, size_t size, BmpPicture& picture,
-                        std::string* why);
+BmpStatus readBmpMemory(const uint8_t* data, size_t size, BmpPicture& picture, std::string* why);
 
 // The file writeBmpFile writes, in memory: uncompressed 24-bit, 40-byte info header,
 // bottom-up, rows padded with zero bytes to a multiple of 4, bfOffBits 54, biClrUsed 0,

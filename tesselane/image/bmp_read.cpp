@@ -1,3 +1,5 @@
+#include "tesselane/image/bmp.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -5,8 +7,6 @@
 #include <limits>
 #include <memory>
 #include <new>
-
-#include "tesselane/image/bmp.h"
 
 #if defined(_WIN32)
 #include <sys/stat.h>

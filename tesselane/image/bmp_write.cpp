@@ -1,7 +1,8 @@
+#include "tesselane/image/bmp.h"
+
 #include <algorithm>
 #include <cstring>
 
-#include "tesselane/image/bmp.h"
 #include "tesselane/image/file_io.h"
 
 namespace tesselane {
@@ -36,14 +37,14 @@ void fillHeader(uint8_t* h, const Bitmap& bitmap, uint32_t dataBytes) {
     std::memset(h, 0, kHeaderBytes);
     h[0] = 'B';
     h[1] = 'M';
-    putU32(h + 2, kHeaderBytes + dataBytes);                       // bfSize
-    putU32(h + 10, kHeaderBytes);                                  // bfOffBits
-    putU32(h + 14, 40);                                            // biSize
-    putU32(h + 18, static_cast<uint32_t>(bitmap.width));           // biWidth
-    putU32(h + 22, static_cast<uint32_t>(bitmap.height));          // biHeight, bottom-up
-    putU16(h + 26, 1);                                             // biPlanes
-    putU16(h + 28, 24);                                            // biBitCount
-    putU32(h + 34, dataBytes);                                     // biSizeImage
+    putU32(h + 2, kHeaderBytes + dataBytes);                        // bfSize
+    putU32(h + 10, kHeaderBytes);                                   // bfOffBits
+    putU32(h + 14, 40);                                             // biSize
+    putU32(h + 18, static_cast<uint32_t>(bitmap.width));            // biWidth
+    putU32(h + 22, static_cast<uint32_t>(bitmap.height));           // biHeight, bottom-up
+    putU16(h + 26, 1);                                              // biPlanes
+    putU16(h + 28, 24);                                             // biBitCount
+    putU32(h + 34, dataBytes);                                      // biSizeImage
     putU32(h + 38, static_cast<uint32_t>(bitmap.xPixelsPerMeter));  // biXPelsPerMeter
     putU32(h + 42, static_cast<uint32_t>(bitmap.yPixelsPerMeter));  // biYPelsPerMeter
 }

@@ -53,7 +53,7 @@ std::string temporaryName(const std::string& directory, unsigned attempt) {
 // written the signal is held back for this thread, so the write fails with EFBIG instead;
 // a signal raised meanwhile is taken off again before the old mask returns.
 class HoldFileSizeSignal {
-public:
+  public:
     HoldFileSizeSignal() {
         sigemptyset(&signal_);
         sigaddset(&signal_, SIGXFSZ);
@@ -74,7 +74,7 @@ public:
     HoldFileSizeSignal(const HoldFileSizeSignal&) = delete;
     HoldFileSizeSignal& operator=(const HoldFileSizeSignal&) = delete;
 
-private:
+  private:
     sigset_t signal_;
     sigset_t previous_;
     bool wasPending_ = false;
@@ -117,8 +117,7 @@ bool FileSink::write(const uint8_t* data, size_t size) {
     while (size > 0 && !failed_) {
         const size_t part = size < kMaxWrite ? size : kMaxWrite;
 #if defined(_WIN32)
-        const int written =
-            _write(static_cast<int>(handle_), data, static_cast<unsigned>(part));
+        const int written = _write(static_cast<int>(handle_), data, static_cast<unsigned>(part));
         if (written <= 0) {
             failed_ = true;
             break;

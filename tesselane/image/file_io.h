@@ -8,11 +8,11 @@ namespace tesselane {
 
 // Where replaceFile's producer writes the file's bytes, in order.
 class FileSink {
-public:
+  public:
     // Appends size bytes; false once anything has failed (a full disk, a size limit).
     bool write(const uint8_t* data, size_t size);
 
-private:
+  private:
     friend bool replaceFile(const char*, const std::function<bool(FileSink&)>&);
     explicit FileSink(intptr_t handle) : handle_(handle) {}
     intptr_t handle_;

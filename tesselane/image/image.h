@@ -78,7 +78,7 @@ struct Image {
     // the picture in every mode, opaque black for a mode other than 0, 1 and 2.
     Pixel sample(double x, double y) const;
 
-private:
+  private:
     Image(BmpPicture&& picture);
 };
 

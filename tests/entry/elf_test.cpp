@@ -33,8 +33,10 @@ ElfFacts readElf(const std::string& file) {
                                                                      : nullptr;
     };
     Ehdr header;
-    if (const char* p = at(0, sizeof header)) std::memcpy(&header, p, sizeof header);
-    else return facts;
+    if (const char* p = at(0, sizeof header))
+        std::memcpy(&header, p, sizeof header);
+    else
+        return facts;
     facts.type = header.e_type;
     for (unsigned i = 0; i < header.e_phnum; ++i) {
         Phdr segment;
@@ -83,8 +85,10 @@ ElfFacts readElf(const std::string& file) {
                 name, strnlen(name, static_cast<size_t>(strings.sh_size - symbol.st_name)));
             // Section symbols (local, unnamed) sit in ARM's dynamic table: not exports.
             if ((symbol.st_info >> 4) == STB_LOCAL) continue;
-            if (symbol.st_shndx == SHN_UNDEF) facts.imported.insert(text);
-            else facts.exported.insert(text);
+            if (symbol.st_shndx == SHN_UNDEF)
+                facts.imported.insert(text);
+            else
+                facts.exported.insert(text);
         }
     }
     facts.valid = true;
@@ -117,9 +121,9 @@ TEST(ModuleFile, IsBuiltPositionIndependentAndHardened) {
 #if defined(TESSELANE_FORTIFIED)
     bool fortified = false;
     for (const std::string& name : module.imported) {
-        fortified = fortified || (name.size() > 6 && name.rfind("__", 0) == 0 &&
-                                  name.compare(name.size() - 4, 4, "_chk") == 0 &&
-                                  name != "__stack_chk_fail");
+        fortified = fortified ||
+                    (name.size() > 6 && name.rfind("__", 0) == 0 &&
+                     name.compare(name.size() - 4, 4, "_chk") == 0 && name != "__stack_chk_fail");
     }
     EXPECT_TRUE(fortified) << "no fortified C library call";
 #endif

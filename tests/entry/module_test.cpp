@@ -22,7 +22,7 @@ using testing::readFile;
 using testing::TempDir;
 
 class Module : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         handle_ = dlopen(TESSELANE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(handle_, nullptr) << dlerror();
@@ -77,8 +77,9 @@ TEST_F(Module, WritesThePatchworkAndReturns999) {
 TEST_F(Module, TakesNonAsciiPaths) {
     TempDir dir;
     // "Ünïcødé €漢 😀" in UTF-8, the name the file system sees.
-    const std::string name = "\xc3\x9cn\xc3\xaf\x63\xc3\xb8\x64\xc3\xa9 \xe2\x82\xac\xe6\xbc\xa2 "
-                             "\xf0\x9f\x98\x80";
+    const std::string name =
+        "\xc3\x9cn\xc3\xaf\x63\xc3\xb8\x64\xc3\xa9 \xe2\x82\xac\xe6\xbc\xa2 "
+        "\xf0\x9f\x98\x80";
     const std::string expected = writeSource(dir.file(name + ".bmp"), 40, 30);
     const std::u16string wideName = u"\u00dcn\u00efc\u00f8d\u00e9 \u20ac\u6f22 \U0001F600";
     const std::u16string in = utf16(dir.path() + "/") + wideName + u".bmp";

@@ -13,8 +13,8 @@ namespace {
 
 TEST(FuzzCorpus, EveryKeptInputIsReadOrRefusedCleanly) {
     int files = 0;
-    for (const char* folder : {"/fuzz/corpus/bmp", "/fuzz/regressions/bmp_read",
-                               "/fuzz/regressions/module"}) {
+    for (const char* folder :
+         {"/fuzz/corpus/bmp", "/fuzz/regressions/bmp_read", "/fuzz/regressions/module"}) {
         const std::string path = std::string(TESSELANE_SOURCE_DIR) + folder;
         for (const std::string& name : testing::listDirectory(path)) {
             if (name[0] == '.') continue;
@@ -22,8 +22,8 @@ TEST(FuzzCorpus, EveryKeptInputIsReadOrRefusedCleanly) {
             const std::string bytes = testing::readFile(path + "/" + name);
             BmpPicture picture;
             std::string why;
-            const BmpStatus status = readBmpMemory(
-                reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), picture, &why);
+            const BmpStatus status = readBmpMemory(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                                   bytes.size(), picture, &why);
             EXPECT_EQ(status == BmpStatus::Ok, static_cast<bool>(picture.pixels)) << why;
             ++files;
         }

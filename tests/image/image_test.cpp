@@ -35,7 +35,12 @@ TEST(BlankImage, SizeItCannotBuildEndsTheProcess) {
         int32_t width;
         int32_t height;
     } cases[] = {
-        {0, 1}, {1, 0}, {-1, 5}, {5, -1}, {INT32_MIN, 1}, {1, INT32_MIN},
+        {0, 1},
+        {1, 0},
+        {-1, 5},
+        {5, -1},
+        {INT32_MIN, 1},
+        {1, INT32_MIN},
         {65536, 32768},  // 2^31 pixels: one past INT32_MAX
         {INT32_MAX, INT32_MAX},
     };
@@ -79,9 +84,9 @@ TEST(Crop, CopiesRequestedRegion) {
     Image source(4, 3);
     for (int32_t y = 0; y < 3; ++y) {
         for (int32_t x = 0; x < 4; ++x) {
-            source.pixelAt(x, y) = Pixel{static_cast<uint8_t>(x), static_cast<uint8_t>(y),
-                                         static_cast<uint8_t>(x + y),
-                                         static_cast<uint8_t>(10 * x + y)};
+            source.pixelAt(x, y) =
+                Pixel{static_cast<uint8_t>(x), static_cast<uint8_t>(y), static_cast<uint8_t>(x + y),
+                      static_cast<uint8_t>(10 * x + y)};
         }
     }
     source.setSampleMode(Bilinear);
@@ -118,9 +123,9 @@ TEST(InBounds, AcceptsExactlyThePicture) {
         int32_t x, y;
         bool inside;
     } cases[] = {
-        {0, 0, true},   {2, 1, true},          {-1, 0, false},       {0, -1, false},
-        {3, 0, false},  {0, 2, false},         {INT32_MIN, 0, false}, {0, INT32_MAX, false},
-        {2, 0, true},   {INT32_MAX, 1, false},
+        {0, 0, true},  {2, 1, true},          {-1, 0, false},        {0, -1, false},
+        {3, 0, false}, {0, 2, false},         {INT32_MIN, 0, false}, {0, INT32_MAX, false},
+        {2, 0, true},  {INT32_MAX, 1, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(image.inBounds(c.x, c.y), c.inside) << c.x << ", " << c.y;

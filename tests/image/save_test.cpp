@@ -60,13 +60,20 @@ TEST(Save, WritesBottomUp24BitRowsPaddedToFourBytes) {
         uint32_t value;
         bool wide;
     } header[] = {
-        {"bfType", 0, 0x4D42, false},      {"bfSize", 2, 70, true},
-        {"bfReserved", 6, 0, true},         {"bfOffBits", 10, 54, true},
-        {"biSize", 14, 40, true},           {"biWidth", 18, 2, true},
-        {"biHeight", 22, 2, true},          {"biPlanes", 26, 1, false},
-        {"biBitCount", 28, 24, false},      {"biCompression", 30, 0, true},
-        {"biSizeImage", 34, 16, true},      {"biXPelsPerMeter", 38, 3780, true},
-        {"biYPelsPerMeter", 42, 3780, true}, {"biClrUsed", 46, 0, true},
+        {"bfType", 0, 0x4D42, false},
+        {"bfSize", 2, 70, true},
+        {"bfReserved", 6, 0, true},
+        {"bfOffBits", 10, 54, true},
+        {"biSize", 14, 40, true},
+        {"biWidth", 18, 2, true},
+        {"biHeight", 22, 2, true},
+        {"biPlanes", 26, 1, false},
+        {"biBitCount", 28, 24, false},
+        {"biCompression", 30, 0, true},
+        {"biSizeImage", 34, 16, true},
+        {"biXPelsPerMeter", 38, 3780, true},
+        {"biYPelsPerMeter", 42, 3780, true},
+        {"biClrUsed", 46, 0, true},
         {"biClrImportant", 50, 0, true},
     };
     for (const auto& f : header) {
@@ -94,7 +101,8 @@ TEST(Save, BlankImageIsAllWhite) {
     Image image(3, 1);
     TempDir dir;
     ASSERT_TRUE(image.save(dir.file("white.bmp").c_str()));
-    EXPECT_EQ(readFile(dir.file("white.bmp")).substr(54), std::string(9, '\xFF') + '\0' + '\0' + '\0');
+    EXPECT_EQ(readFile(dir.file("white.bmp")).substr(54),
+              std::string(9, '\xFF') + '\0' + '\0' + '\0');
 }
 
 TEST(Save, KeepsTheResolutionOfTheBitmap) {

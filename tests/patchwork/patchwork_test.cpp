@@ -82,8 +82,7 @@ TEST(Patchwork, TwentyByTwentyShowsFourTrianglesOneUndrawn) {
         for (int32_t x = 0; x < 20; ++x) {
             const char* mask = x >= y ? (x + y <= 19 ? "B" : "G") : (x + y <= 19 ? "R" : "-");
             undrawn += std::string(mask) == "-";
-            ASSERT_EQ(result->pixelAt(x, y), masked(source->pixelAt(x, y), mask))
-                << x << ", " << y;
+            ASSERT_EQ(result->pixelAt(x, y), masked(source->pixelAt(x, y), mask)) << x << ", " << y;
         }
     }
     EXPECT_EQ(undrawn, 90);
@@ -93,12 +92,9 @@ TEST(Patchwork, UndrawnPixelsByPictureSize) {
     const struct {
         int32_t width, height, tile, undrawn;
     } cases[] = {
-        {320, 240, 20, 0},
-        {100, 100, 20, 450},
-        {240, 320, 20, 20280},
-        {9, 5, 20, 45},  // narrower than half a tile: no tile rows at all
-        {1, 1, 20, 1},
-        {1, 1, 1, 0},
+        {320, 240, 20, 0},     {100, 100, 20, 450},
+        {240, 320, 20, 20280}, {9, 5, 20, 45},  // narrower than half a tile: no tile rows at all
+        {1, 1, 20, 1},         {1, 1, 1, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " tile " +
@@ -134,8 +130,7 @@ TEST(Patchwork, TileOneDrawsRowsAboveTheWidthWithMaskByDiagonal) {
     for (int32_t y = 0; y < 9; ++y) {
         for (int32_t x = 0; x < 5; ++x) {
             const char* mask = y < 5 ? order[(x + y + 2) % 4] : "-";
-            ASSERT_EQ(result->pixelAt(x, y), masked(source->pixelAt(x, y), mask))
-                << x << ", " << y;
+            ASSERT_EQ(result->pixelAt(x, y), masked(source->pixelAt(x, y), mask)) << x << ", " << y;
         }
     }
 }

@@ -21,20 +21,28 @@ std::unique_ptr<Image> makePatchwork(const Image& source, int32_t tileSize) {
                     const bool odd = i % 2 == 1;
                     switch (j % 4) {
                         case 0:  // blue only / red only
-                            if (odd) out.r = s.r, out.g = 0, out.b = 0;
-                            else out.r = 0, out.g = 0, out.b = s.b;
+                            if (odd)
+                                out.r = s.r, out.g = 0, out.b = 0;
+                            else
+                                out.r = 0, out.g = 0, out.b = s.b;
                             break;
                         case 1:  // red and green / green only
-                            if (odd) out.r = 0, out.g = s.g, out.b = 0;
-                            else out.r = s.r, out.g = s.g, out.b = 0;
+                            if (odd)
+                                out.r = 0, out.g = s.g, out.b = 0;
+                            else
+                                out.r = s.r, out.g = s.g, out.b = 0;
                             break;
                         case 2:  // red only / blue only
-                            if (odd) out.r = 0, out.g = 0, out.b = s.b;
-                            else out.r = s.r, out.g = 0, out.b = 0;
+                            if (odd)
+                                out.r = 0, out.g = 0, out.b = s.b;
+                            else
+                                out.r = s.r, out.g = 0, out.b = 0;
                             break;
                         default:  // green only / red and green
-                            if (odd) out.r = s.r, out.g = s.g, out.b = 0;
-                            else out.r = 0, out.g = s.g, out.b = 0;
+                            if (odd)
+                                out.r = s.r, out.g = s.g, out.b = 0;
+                            else
+                                out.r = 0, out.g = s.g, out.b = 0;
                             break;
                     }
                 }

@@ -8,7 +8,7 @@ namespace tesselane::testing {
 // A fresh directory under the system's temporary folder, removed with its contents when
 // the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -18,7 +18,7 @@ public:
     // path() + "/" + name
     std::string file(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
 };
 

@@ -18,9 +18,8 @@ using testing::ChildResult;
 using testing::readFile;
 using testing::TempDir;
 
-
 class Batch : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (int k = 0; k < 5; ++k) {
             inputs_.push_back(dir_.file("in" + std::to_string(k) + ".bmp"));
@@ -61,8 +60,9 @@ TEST_F(Batch, WritesEveryInputLikeASingleRunWhateverTheJobs) {
 TEST_F(Batch, FinishesEveryFileItCanAndReportsEachFailure) {
     ASSERT_TRUE(testing::writeFile(dir_.file("bad.bmp"), "not a picture"));
     const std::string out = dir_.file("out");
-    const ChildResult run = testing::runTool({"patchwork", "--out-dir", out, "-j", "2", inputs_[0],
-                                  dir_.file("bad.bmp"), dir_.file("missing.bmp"), inputs_[1]});
+    const ChildResult run =
+        testing::runTool({"patchwork", "--out-dir", out, "-j", "2", inputs_[0],
+                          dir_.file("bad.bmp"), dir_.file("missing.bmp"), inputs_[1]});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.err.find("bad.bmp: not a BMP file\n"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("missing.bmp: no such file\n"), std::string::npos) << run.err;
@@ -72,8 +72,8 @@ TEST_F(Batch, FinishesEveryFileItCanAndReportsEachFailure) {
 TEST_F(Batch, RefusesTwoInputsThatWouldWriteTheSameFile) {
     ASSERT_EQ(system(("mkdir -p " + dir_.file("other")).c_str()), 0);
     ASSERT_TRUE(testing::writeFile(dir_.file("other/in0.bmp"), readFile(inputs_[0])));
-    const ChildResult run =
-        testing::runTool({"patchwork", "--out-dir", dir_.file("out"), inputs_[0], dir_.file("other/in0.bmp")});
+    const ChildResult run = testing::runTool(
+        {"patchwork", "--out-dir", dir_.file("out"), inputs_[0], dir_.file("other/in0.bmp")});
     EXPECT_EQ(run.exitStatus, 2);
     EXPECT_NE(run.err.find("same file name"), std::string::npos) << run.err;
     EXPECT_FALSE(testing::fileExists(dir_.file("out")));
@@ -83,12 +83,12 @@ TEST_F(Batch, ShowsProgressOnATerminal) {
     if (system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1)";
     // Under emulation the tool runs through the emulator, as the other tests run it.
     const char* emulator = std::getenv("TESSELANE_TEST_EMULATOR");
-    std::string command = (emulator != nullptr && *emulator != '\0' ? std::string(emulator) + " " : "") +
-                          TESSELANE_TOOL_PATH + " patchwork --out-dir " + dir_.file("out");
+    std::string command =
+        (emulator != nullptr && *emulator != '\0' ? std::string(emulator) + " " : "") +
+        TESSELANE_TOOL_PATH + " patchwork --out-dir " + dir_.file("out");
     for (const std::string& input : inputs_) command += " " + input;
     // script(1) runs the command on a pseudo-terminal and copies what it shows to stdout.
-    const ChildResult run = testing::runProgram("/usr/bin/script",
-                                                {"-qec", command, "/dev/null"});
+    const ChildResult run = testing::runProgram("/usr/bin/script", {"-qec", command, "/dev/null"});
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_NE(run.out.find("[5/5]"), std::string::npos) << run.out;
 }

@@ -19,7 +19,6 @@ using testing::ChildResult;
 using testing::readFile;
 using testing::TempDir;
 
-
 // What the library makes of the picture in `input` through makePatchwork, as a file.
 std::string expectedPatchwork(const std::string& input, int32_t tile, const TempDir& dir) {
     auto source = Image::tryLoad(input.c_str(), nullptr);
@@ -30,7 +29,7 @@ std::string expectedPatchwork(const std::string& input, int32_t tile, const Temp
 }
 
 class Tool : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         input_ = dir_.file("in.bmp");
         ASSERT_TRUE(testing::randomImage(53, 37, 5)->save(input_.c_str()));
@@ -62,8 +61,8 @@ TEST_F(Tool, PatchworkMatchesTheLibrary) {
 }
 
 TEST_F(Tool, ChainsOperationsInOrder) {
-    const ChildResult run = testing::runTool({"crop", "3", "4", "30", "20", "patchwork", "--tile", "5",
-                                  input_, dir_.file("out.bmp")});
+    const ChildResult run = testing::runTool(
+        {"crop", "3", "4", "30", "20", "patchwork", "--tile", "5", input_, dir_.file("out.bmp")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     auto source = Image::tryLoad(input_.c_str(), nullptr);
     ASSERT_TRUE(source->crop(3, 4, 30, 20)->save(dir_.file("cropped.bmp").c_str()));

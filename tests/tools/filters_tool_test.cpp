@@ -20,7 +20,6 @@ using testing::ChildResult;
 using testing::readFile;
 using testing::TempDir;
 
-
 class FilterTool : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -72,8 +71,8 @@ TEST_F(FilterTool, EachOperationMatchesTheLibrary) {
 }
 
 TEST_F(FilterTool, ChainsInOrder) {
-    const ChildResult run =
-        testing::runTool({"sharpen", "4", "blur", "3", "edges", "blur", "box", input_, dir_.file("out.bmp")});
+    const ChildResult run = testing::runTool(
+        {"sharpen", "4", "blur", "3", "edges", "blur", "box", input_, dir_.file("out.bmp")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_TRUE(readFile(dir_.file("out.bmp")) == expected([](Image& image) {
                     sharpen(image, 4);

@@ -21,7 +21,6 @@ using testing::ChildResult;
 using testing::readFile;
 using testing::TempDir;
 
-
 // A 32-bit file of width x height in one colour, alpha included.
 std::string uniformBmp32(int32_t width, int32_t height, uint32_t bgra) {
     testing::BmpFields fields;
