@@ -74,8 +74,13 @@ struct Image {
     Pixel& pixelAt(int32_t x, int32_t y);
     const Pixel& pixelAt(int32_t x, int32_t y) const;
 
-    // The picture read at the real position (x, y) as sampleMode says; opaque white outside
-    // the picture in every mode, opaque black for a mode other than 0, 1 and 2.
+    // The picture read at the real position (x, y) as sampleMode says: Nearest the pixel at
+    // trunc(x), trunc(y); Bilinear four pixels, each scaled by its column and then its row
+    // weight, rounded after each scaling, summed with saturation (in the last column or row
+    // the pair moves one back; a picture one pixel across uses its one column or row for both);
+    // Gaussian5x5 the KernelBinomial5x5 window clipped to the picture, not renormalised, from
+    // opaque black. Opaque white outside the picture (NaN and infinities included) in every
+    // mode; opaque black for a mode other than 0, 1 and 2. Defined in tesselane/geometry/.
     Pixel sample(double x, double y) const;
 
   private:
