@@ -92,7 +92,7 @@ TEST(ScaleImage, SizesThatCannotBeBuiltEndTheProcess) {
     EXPECT_NE(tryScaleImage(*one, 1e6, 1.0, nullptr), nullptr);
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // A row of 5e7 pixels (200 MB) fits under the limit, its 400 MB of column positions do not:
 // working memory that cannot be had ends the process like a picture that cannot be had.
 void limitAddressSpace(rlim_t bytes) {
