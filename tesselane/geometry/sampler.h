@@ -303,15 +303,4 @@ bool withMode(const Image& image, Work&& work) {
     }
 }
 
-// build(), with working memory that cannot be had (std::bad_alloc) ending the process as a
-// picture that cannot be had does, through failAllocating.
-template <typename Build>
-std::unique_ptr<Image> endingOnExhaustion(Build build) {
-    try {
-        return build();
-    } catch (const std::bad_alloc&) {
-        failAllocating();
-    }
-}
-
 }  // namespace tesselane::sampling

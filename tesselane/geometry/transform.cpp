@@ -267,7 +267,7 @@ std::unique_ptr<Image> rotateInside(const Mode& mode, const Image& source, const
 }  // namespace
 
 std::unique_ptr<Image> tryScaleImage(const Image& source, double sx, double sy, std::string* why) {
-    return sampling::endingOnExhaustion([&]() -> std::unique_ptr<Image> {
+    return endingOnExhaustion([&]() -> std::unique_ptr<Image> {
         const int32_t width = scaledLength(source.width, sx);
         const int32_t height = scaledLength(source.height, sy);
         if (width == 0 || height == 0) return refuse(why, "the new size is below 1 pixel");
@@ -296,7 +296,7 @@ std::unique_ptr<Image> scaleImage(const Image& source, double sx, double sy) {
 }
 
 std::unique_ptr<Image> tryRotateImage(const Image& source, double degrees, std::string* why) {
-    return sampling::endingOnExhaustion([&]() -> std::unique_ptr<Image> {
+    return endingOnExhaustion([&]() -> std::unique_ptr<Image> {
         const double theta = degrees * kDegreesToRadians;
         const double diagonal = std::sqrt(std::pow(static_cast<double>(source.height), 2.0) +
                                           std::pow(static_cast<double>(source.width), 2.0));

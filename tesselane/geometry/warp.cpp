@@ -262,7 +262,7 @@ std::unique_ptr<Image> polarWarp(const Image& source, int32_t width, int32_t hei
 }  // namespace
 
 std::unique_ptr<Image> tryWarpImage(const Image& source, int32_t kind, std::string* why) {
-    return sampling::endingOnExhaustion([&]() -> std::unique_ptr<Image> {
+    return endingOnExhaustion([&]() -> std::unique_ptr<Image> {
         const int32_t width = source.width;
         const int32_t height = source.height;
         switch (kind) {

@@ -43,7 +43,7 @@ BmpStatus readBmpMemory(const uint8_t* data, size_t size, BmpPicture& picture, s
 // The file writeBmpFile writes, in memory: uncompressed 24-bit, 40-byte info header,
 // bottom-up, rows padded with zero bytes to a multiple of 4, bfOffBits 54, biClrUsed 0,
 // the resolution of bitmap. Alpha is not written. False (out untouched) when the file would
-// pass the 4 GiB a BMP can describe.
+// pass the 4 GiB a BMP can describe or cannot be held in memory.
 bool encodeBmp(const Pixel* pixels, const Bitmap& bitmap, std::vector<uint8_t>& out);
 
 // Writes pixels (bitmap.width x bitmap.height, top row first) as encodeBmp lays them out.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <stdexcept>
 
 #include "tesselane/image/file_io.h"
 
@@ -62,7 +65,8 @@ bool emitFile(const Pixel* pixels, const Bitmap& bitmap, Emit&& emit) {
 
     const size_t width = static_cast<size_t>(bitmap.width);
     const size_t blockBytes = std::max(kBlockBytes, size_t{4});
-    std::unique_ptr<uint8_t[]> block(new uint8_t[blockBytes]);
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[blockBytes]);
+    if (!block) return false;
     size_t used = 0;
     for (int32_t fileRow = 0; fileRow < bitmap.height; ++fileRow) {
         const Pixel* row = pixels + static_cast<size_t>(bitmap.height - 1 - fileRow) * width;
@@ -100,11 +104,17 @@ bool encodeBmp(const Pixel* pixels, const Bitmap& bitmap, std::vector<uint8_t>& 
     size_t rowBytes = 0;
     if (!imageBytes(bitmap, dataBytes, rowBytes)) return false;
     std::vector<uint8_t> file;
-    file.reserve(size_t{kHeaderBytes} + dataBytes);
-    emitFile(pixels, bitmap, [&](const uint8_t* data, size_t size) {
+    try {
+        file.reserve(size_t{kHeaderBytes} + dataBytes);
+    } catch (const std::exception&) {  // bad_alloc, or length_error beyond the address space
+        return false;
+    }
+    // The reserve holds the whole file, so the insertions never allocate.
+    const bool complete = emitFile(pixels, bitmap, [&](const uint8_t* data, size_t size) {
         file.insert(file.end(), data, data + size);
         return true;
     });
+    if (!complete) return false;
     out.swap(file);
     return true;
 }

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "tesselane/image/fatal.h"
+
 namespace tesselane {
 namespace {
 
@@ -62,8 +64,12 @@ std::unique_ptr<Image> makePatchwork(const Image& source, int32_t tileSize) {
     // (x + y) mod t wraps and d = floor((x - y) / t) where (x - y) mod t wraps, and between
     // two such places the tile (j, i = j - d) stays the same.
     const size_t period = static_cast<size_t>(std::min<int64_t>(4 * t, width));
-    std::vector<uint32_t> keep(period);
-    std::vector<uint32_t> fill(period);
+    std::vector<uint32_t> keep;
+    std::vector<uint32_t> fill;
+    endingOnExhaustion([&] {
+        keep.resize(period);
+        fill.resize(period);
+    });
     for (int32_t y = 0; y < height; ++y) {
         int64_t j = floorDiv(y, t);
         int64_t sumPhase = y - j * t;
