@@ -20,7 +20,6 @@
 namespace tesselane {
 namespace {
 
-constexpr Pixel kBlank{255, 255, 255, 0};
 constexpr int32_t kDefaultPixelsPerMeter = 3780;
 constexpr uint64_t kFileHeaderSize = 14;
 constexpr uint64_t kMaskOffset = kFileHeaderSize + 40;
@@ -302,7 +301,7 @@ BmpStatus parseHeaders(const uint8_t* head, size_t headLength, uint64_t fileSize
         if (coloursUsed != 0) entries = std::min<uint64_t>(entries, coloursUsed);
         const uint64_t held = headLength > tableStart ? (headLength - tableStart) / entrySize : 0;
         entries = std::min(entries, held);
-        std::fill(std::begin(layout.palette), std::end(layout.palette), kBlank);
+        std::fill(std::begin(layout.palette), std::end(layout.palette), kBlankPixel);
         for (uint64_t i = 0; i < entries; ++i) {
             const uint8_t* entry = head + tableStart + i * entrySize;
             layout.palette[i] = Pixel{entry[2], entry[1], entry[0],
@@ -494,7 +493,7 @@ BmpStatus readRunLength(Source& source, const Layout& layout, Pixel* pixels, Fai
     const uint32_t width = static_cast<uint32_t>(layout.width);
     const uint32_t height = static_cast<uint32_t>(layout.height);
     const bool nibbles = layout.encoding == Encoding::RunLength4;
-    std::fill_n(pixels, size_t{width} * height, kBlank);
+    std::fill_n(pixels, size_t{width} * height, kBlankPixel);
     ByteStream<Source> stream{source, layout.dataOffset};
     // x stops at width: whatever a row holds past its end is dropped.
     uint32_t x = 0;

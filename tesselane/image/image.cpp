@@ -9,8 +9,6 @@
 namespace tesselane {
 namespace {
 
-constexpr Pixel kBlank{255, 255, 255, 0};
-
 BmpPicture loadOrFail(const char* path) {
     BmpPicture picture;
     const BmpStatus status =
@@ -36,7 +34,7 @@ Image::Image(int32_t w, int32_t h, Unfilled)
 }
 
 Image::Image(int32_t w, int32_t h) : Image(w, h, Unfilled{}) {
-    std::fill_n(pixels.get(), pixelCount, kBlank);
+    std::fill_n(pixels.get(), pixelCount, kBlankPixel);
 }
 
 Image::Image(BmpPicture&& picture)

@@ -16,6 +16,10 @@ struct alignas(4) Pixel {
 };
 static_assert(sizeof(Pixel) == 4, "Pixel is four bytes");
 
+// The value of every pixel of a blank picture, and of pixels a file or an operation leaves
+// unset: transparent white.
+constexpr Pixel kBlankPixel{255, 255, 255, 0};
+
 inline bool operator==(Pixel p, Pixel q) {
     return p.r == q.r && p.g == q.g && p.b == q.b && p.a == q.a;
 }

@@ -18,7 +18,6 @@ constexpr Pixel kMasks[4] = {
     {0, 0, 255, 0},
     {255, 255, 0, 0},
 };
-constexpr Pixel kBlank{255, 255, 255, 0};
 
 int64_t floorDiv(int64_t a, int64_t b) {
     const int64_t q = a / b;
@@ -55,7 +54,7 @@ std::unique_ptr<Image> makePatchwork(const Image& source, int32_t tileSize) {
 
     uint32_t masks[4];
     for (int m = 0; m < 4; ++m) masks[m] = asWord(kMasks[m]);
-    const uint32_t blank = asWord(kBlank);
+    const uint32_t blank = asWord(kBlankPixel);
 
     // Moving t to the right raises j by one and keeps i, so along a row the masks repeat
     // every 4 tiles: each row is the source under a pattern of (keep, fill) words of that
